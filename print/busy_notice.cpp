@@ -1,0 +1,7 @@
+// The busy notice and the end of a print job on the window's side.
+
+#include "larkspan_dlg.h"
+
+void CLarkspanDlg::OnTimer(unsigned) {}
+
+long CLarkspanDlg::OnPrintDone(std::uintptr_t, std::intptr_t) { return 0; }

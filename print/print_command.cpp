@@ -1,0 +1,5 @@
+// The print command.
+
+#include "larkspan_dlg.h"
+
+void CLarkspanDlg::OnBnClickedPrint() {}
