@@ -1,7 +1,6 @@
-// The busy notice and the end of a print job on the window's side.
+// The busy notice: "正在处理中" and three squares at the bottom right while a
+// worker runs.
 
 #include "larkspan_dlg.h"
 
 void CLarkspanDlg::OnTimer(unsigned) {}
-
-long CLarkspanDlg::OnPrintDone(std::uintptr_t, std::intptr_t) { return 0; }

@@ -1,0 +1,3 @@
+#include "import_request.h"
+
+ImportRequestRecord ImportRequest;
