@@ -1,0 +1,1 @@
+larkspan_add_test(preview_mode_tests preview_mode_test.cpp)
