@@ -1,6 +1,7 @@
 #pragma once
 // The About box: the product's name, version and maker, and links to the
-// maker's web site and shop.
+// maker's web site and shop. It opens with no button focused, so Enter closes
+// it (the hidden "关闭" is its default button) as Esc and the close button do.
 
 #include "dialog_window.h"
 #include "message_map.h"
@@ -15,8 +16,9 @@ public:
     void OnBnClickedShop();
 
 protected:
+    bool onInitDialog() override;
     bool routeMessage(lk::WindowMessage& m) override;
 };
 
-// The About text: lines separated by CR LF.
-extern const QString g_aboutText;
+// The About text: lines separated by CR LF, set before the main window exists.
+extern QString g_aboutText;

@@ -1,0 +1,1 @@
+larkspan_add_test(about_tests about_test.cpp)
