@@ -6,6 +6,7 @@
 #include "font_description.h"
 #include "message_map.h"
 #include "picture.h"
+#include "single_instance.h"
 #include "test_support.h"
 
 #include <QFontDatabase>
@@ -222,6 +223,20 @@ TEST(Picture, NonPicturesLoadEmptyAndFailedSavesReportFailure) {
     lk::Picture back;
     EXPECT_TRUE(back.load(ok));
     EXPECT_EQ(back.width(), 8);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SingleInstance, BringingForwardKeepsAMinimisedWindowMinimised) {
+    QWidget w;
+    w.setWindowTitle(QStringLiteral("Larkspan single instance probe"));
+    w.showMinimized();
+    settle();
+    EXPECT_TRUE(lk::bringWindowForward(QStringLiteral("Larkspan single instance probe")));
+    EXPECT_TRUE(w.isMinimized());
+    EXPECT_FALSE(lk::bringWindowForward(QStringLiteral("Larkspan single instance")));  // exact titles only
 }
 
 }  // namespace
