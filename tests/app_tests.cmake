@@ -1,1 +1,2 @@
 larkspan_add_test(about_tests about_test.cpp)
+larkspan_add_test(e2e_about_tests e2e_about_test.cpp)
