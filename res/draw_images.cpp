@@ -1,5 +1,6 @@
 // Draws the application icon and the 64 by 64 logo: a carton with a shipping
-// label on it. Run at build time; writes icon.png and logo.bmp into a folder.
+// label on it. Run at build time; writes icon.png (with icon-128.png and
+// icon-48.png) and logo.bmp into a folder.
 
 #include <QDir>
 #include <QImage>
@@ -44,13 +45,18 @@ void drawMark(QPainter& p, double s) {
 int main(int argc, char** argv) {
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
 
-    QImage icon(256, 256, QImage::Format_ARGB32);
-    icon.fill(Qt::transparent);
-    {
-        QPainter p(&icon);
-        drawMark(p, 256);
+    // The window icon (icon.png, 256 pixels) and the smaller sizes a desktop's
+    // application menu picks from, each drawn at its own size.
+    for (int size : {256, 128, 48}) {
+        QImage icon(size, size, QImage::Format_ARGB32);
+        icon.fill(Qt::transparent);
+        {
+            QPainter p(&icon);
+            drawMark(p, size);
+        }
+        const QString name = size == 256 ? QStringLiteral("icon.png") : QStringLiteral("icon-%1.png").arg(size);
+        if (!icon.save(out.filePath(name))) return 1;
     }
-    if (!icon.save(out.filePath(QStringLiteral("icon.png")))) return 1;
 
     QImage logo(64, 64, QImage::Format_RGB888);  // 24-bit, on the dialogs' grey
     logo.fill(QColor(240, 240, 240));
