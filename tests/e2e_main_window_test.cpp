@@ -121,3 +121,53 @@ TEST(EndToEnd, WithoutADisplayItSaysSoInOneLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EndToEnd, APersonDragsTheNumberAndItStaysInsideThePreview) {
+    XvfbSession x;
+    ASSERT_TRUE(x.ok());
+    QTemporaryDir run;
+    x.startProgram({}, run.path(), freshEnvironment(x, run));
+    const QString id = x.findWindow(productTitle());
+    ASSERT_FALSE(id.isEmpty());
+    settle(300);
+    const QRect before = inkBounds(x.screenshot(id), QRect(0, 0, 470, 665), isDark);
+    ASSERT_FALSE(before.isEmpty());
+
+    // Grab the digit and move it 100 pixels left and 200 up.
+    const QPoint grab = before.center();
+    x.xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"), id,
+               QString::number(grab.x()), QString::number(grab.y())});
+    x.xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+    for (int step = 1; step <= 4; ++step) {
+        x.xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id, QString::number(grab.x() - 25 * step),
+                   QString::number(grab.y() - 50 * step)});
+        settle(50);
+    }
+    x.xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    settle(300);
+    const QRect moved = inkBounds(x.screenshot(id), QRect(0, 0, 470, 665), isDark);
+    ASSERT_FALSE(moved.isEmpty());
+    EXPECT_EQ(moved.topLeft(), before.topLeft() - QPoint(100, 200));
+    EXPECT_EQ(moved.size(), before.size());
+
+    // Pushed far past the top-left corner, it stops at the preview's edges.
+    const QPoint grab2 = moved.center();
+    // The pointer may already be there, and --sync would wait for a move.
+    x.xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id, QString::number(grab2.x()),
+               QString::number(grab2.y())});
+    settle(50);
+    x.xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+    x.xdotool({QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")});
+    settle(100);
+    x.xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    settle(300);
+    const QRect corner = inkBounds(x.screenshot(id), QRect(0, 0, 470, 665), isDark);
+    ASSERT_FALSE(corner.isEmpty());
+    EXPECT_LT(corner.left(), 20);  // the cell's left bearing only
+    EXPECT_LT(corner.top(), 20);   // the cell's internal leading only
+    EXPECT_GE(corner.left(), 0);
+}
+
+}  // namespace

@@ -240,3 +240,38 @@ TEST(SingleInstance, BringingForwardKeepsAMinimisedWindowMinimised) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Messages, AWorkerWaitsWhileTheMainWindowShowsItsMessage) {
+    ScriptedDialogs dialogs;
+    lk::setUserDialogs(&dialogs);
+    auto w = std::make_unique<RecordingWindow>();
+    w->create();
+    lk::setMainWindow(w->handle());
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        lk::showMainWindowMessage(QStringLiteral("缓存图像文件失败！"));
+        done = true;
+    });
+    EXPECT_TRUE(waitFor([&] { return done.load(); }));
+    worker.join();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].hadOwner);
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("larkspan"));
+
+    w.reset();  // the window has ended: the message is still shown, unowned
+    done = false;
+    std::thread late([&] {
+        lk::showMainWindowMessage(QStringLiteral("late"));
+        done = true;
+    });
+    EXPECT_TRUE(waitFor([&] { return done.load(); }));
+    late.join();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_FALSE(dialogs.messages[1].hadOwner);
+    lk::setMainWindow(nullptr);
+    lk::setUserDialogs(nullptr);
+}
+
+}  // namespace
