@@ -1,0 +1,7 @@
+pkg_check_modules(POPPLER_QT6 REQUIRED IMPORTED_TARGET poppler-qt6)
+
+add_library(larkspan_print_test_support STATIC print_support.cpp print_support.h)
+target_link_libraries(larkspan_print_test_support PUBLIC larkspan_test_support PkgConfig::POPPLER_QT6)
+
+larkspan_add_test(print_tests print_test.cpp)
+target_link_libraries(print_tests PRIVATE larkspan_print_test_support)
