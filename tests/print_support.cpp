@@ -1,5 +1,7 @@
 #include "print_support.h"
 
+#include "font_description.h"
+#include "print_worker.h"
 #include "test_support.h"
 
 #include <QPainter>
@@ -32,6 +34,9 @@ bool isRed(QRgb c) { return qRed(c) > 150 && qGreen(c) < 120 && qBlue(c) < 120; 
 bool isBlue(QRgb c) { return qBlue(c) > 150 && qRed(c) < 120 && qGreen(c) < 120; }
 
 std::vector<QImage> pdfPages(const QString& path, double dpi) {
+    // Ghostscript's output draws text in Type 3 fonts that poppler renders
+    // well but complains about; keep the test output quiet.
+    Poppler::setDebugErrorFunction([](const QString&, const QVariant&) {}, QVariant());
     std::vector<QImage> pages;
     std::unique_ptr<Poppler::Document> doc = Poppler::Document::load(path);
     if (!doc || doc->isLocked()) return pages;
@@ -46,4 +51,13 @@ HalfInk redInkByHalf(const QImage& sheet) {
     const int half = sheet.height() / 2;
     return {inkBounds(sheet, QRect(0, 0, sheet.width(), half), isRed),
             inkBounds(sheet, QRect(0, half, sheet.width(), sheet.height() - half), isRed)};
+}
+
+QRectF numberCellOnSheet(const PrintJobRecord& job, QSize picture, QSize sheet, int slot, const QString& number) {
+    const LabelNumberStyle style = labelNumberStyle(job, picture.width(), picture.height());
+    const QSize extent = lk::textExtent(style.font, number);
+    const QPointF r = style.reference;
+    const QRectF cell = job.textDirection == 1 ? QRectF(r.x() - extent.height(), r.y(), extent.height(), extent.width())
+                                               : QRectF(r.x(), r.y(), extent.width(), extent.height());
+    return labelTransform(picture, sheet, job.labelsPerSheet, slot).mapRect(cell);
 }

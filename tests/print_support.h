@@ -6,6 +6,8 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRectF>
+#include <QSize>
 #include <QString>
 
 #include <vector>
@@ -24,6 +26,12 @@ bool isBlue(QRgb c);
 // The pages of a PDF file rendered at the resolution (empty when the file
 // cannot be read), and the number of its pages.
 std::vector<QImage> pdfPages(const QString& path, double dpi);
+
+// The rectangle of the sheet that the number's character cell covers on
+// label `slot`: the cell in picture pixels (upright: the advance wide and the
+// cell height tall from the reference point; turned: the cell height wide to
+// the left of it and the advance tall), mapped onto the sheet.
+QRectF numberCellOnSheet(const PrintJobRecord& job, QSize picture, QSize sheet, int slot, const QString& number);
 
 // Bounding boxes of red ink in each half of a sheet image (upper, lower).
 struct HalfInk {

@@ -5,3 +5,9 @@ target_link_libraries(larkspan_print_test_support PUBLIC larkspan_test_support P
 
 larkspan_add_test(print_tests print_test.cpp)
 target_link_libraries(print_tests PRIVATE larkspan_print_test_support)
+
+# Prints through a private CUPS scheduler with a cups-pdf queue (needs root).
+add_library(larkspan_private_cups STATIC private_cups.cpp private_cups.h)
+target_link_libraries(larkspan_private_cups PUBLIC Qt6::Core)
+larkspan_add_test(print_cups_tests print_cups_test.cpp)
+target_link_libraries(print_cups_tests PRIVATE larkspan_print_test_support larkspan_private_cups)
