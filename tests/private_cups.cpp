@@ -1,5 +1,6 @@
 #include "private_cups.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -107,6 +108,10 @@ bool PrivateCups::start() {
         g_error = QStringLiteral("cannot write the scheduler's configuration");
         return false;
     }
+    // Job ids count from a number of this run's own, so the files cups-pdf
+    // names after them never meet those of an earlier run.
+    writeFile(d.filePath(QStringLiteral("cache/job.cache")),
+              QStringLiteral("NextJobId %1\n").arg(QDateTime::currentSecsSinceEpoch() % 100000000 + 1));
     const QByteArray confPath = d.filePath(QStringLiteral("cupsd.conf")).toLocal8Bit();
     const QByteArray filesPath = d.filePath(QStringLiteral("cups-files.conf")).toLocal8Bit();
     const char* argv[] = {"cupsd", "-f", "-c", confPath.constData(), "-s", filesPath.constData(), nullptr};

@@ -34,8 +34,7 @@ public:
     static bool waitUntilIdle(int timeoutMs = 120000);
     // Where cups-pdf puts the files of jobs this process prints.
     static QString outputFolder();
-    // The PDF files cups-pdf has written there since the time, by job id
-    // (ids count from 1 again for every scheduler started).
+    // The PDF files cups-pdf has written there since the time, by job id.
     static QStringList outputFiles(const QDateTime& since);
 
 private:
