@@ -274,21 +274,34 @@ TEST_F(PrintCommandTest, SnapshotTakesTheSettingsAndACancelledDialogEndsSilently
     ASSERT_TRUE(waitFor([&] { return dialogs.printDialogs == 2 && lk::runningWorkers() == 0; }));
 }
 
-// Records every change of a control's enabled state, in order.
+// Records every change of a control's enabled state, in order, and whether
+// the busy notice's timer runs right after the busy state was entered.
 class EnableLog : public QObject {
 public:
     void watch(lk::DialogWindow& w, std::initializer_list<int> ids) {
+        window = &w;
         for (int id : ids) {
             w.control(id)->installEventFilter(this);
             idOf[w.control(id)] = id;
         }
     }
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::EnabledChange) changes.push_back({idOf[o], static_cast<QWidget*>(o)->isEnabled()});
+        if (e->type() != QEvent::EnabledChange) return false;
+        const bool enabled = static_cast<QWidget*>(o)->isEnabled();
+        changes.push_back({idOf[o], enabled});
+        // The last control of the busy state: what is queued now runs once
+        // the busy state is complete and before the worker can report back.
+        if (idOf[o] == ctl::kDirection && !enabled)
+            QMetaObject::invokeMethod(
+                this, [this] { timerAfterBusy = window->timerRunning(1); }, Qt::QueuedConnection);
+        if (idOf[o] == ctl::kImportFile && enabled) timerAtGiveBack = window->timerRunning(1);
         return false;
     }
+    lk::DialogWindow* window = nullptr;
     std::vector<std::pair<int, bool>> changes;
     std::map<QObject*, int> idOf;
+    bool timerAfterBusy = false;
+    bool timerAtGiveBack = true;
 };
 
 TEST_F(PrintCommandTest, PrintedJobDisablesTheControlsInOrderAndGivesThemBack) {
@@ -327,9 +340,20 @@ TEST_F(PrintCommandTest, PrintedJobDisablesTheControlsInOrderAndGivesThemBack) {
     for (std::size_t i = 0; i < expected.size(); ++i)
         if (!(i >= 11 && (expected[i].first == 1003 || expected[i].first == 1015))) wanted.push_back(expected[i]);
     EXPECT_EQ(log.changes, wanted);
+    EXPECT_TRUE(log.timerAfterBusy);
+    EXPECT_FALSE(log.timerAtGiveBack);
     EXPECT_FALSE(dlg->timerRunning(1));
     EXPECT_FALSE(dlg->m_image.isNull());
-    EXPECT_EQ(pdfPages(pdf, 20).size(), 3u);
+    const std::vector<QImage> pages = pdfPages(pdf, 30);
+    ASSERT_EQ(pages.size(), 3u);
+    // No margin of Qt's own: the first label's top-left corner (blue) sits
+    // in the sheet's top-right corner, the second's halfway down.
+    for (const QImage& page : pages) {
+        EXPECT_TRUE(isBlue(page.pixel(page.width() - 1, 0)));
+        EXPECT_FALSE(isBlue(page.pixel(0, 0)));
+    }
+    EXPECT_TRUE(isBlue(pages[0].pixel(pages[0].width() - 1, pages[0].height() / 2 + 1)));
+    EXPECT_FALSE(isBlue(pages[2].pixel(pages[2].width() - 1, pages[2].height() / 2 + 1)));
 }
 
 // Outcomes of whole jobs: what reaches the PDF file and what the user hears.
