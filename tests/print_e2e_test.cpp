@@ -121,8 +121,8 @@ TEST(PrintEndToEnd, LabelsOneToFiveTwoPerSheetComeOutOfTheCupsPdfPrinter) {
         // Each label's blue corner lies at the right edge of its half.
         const QRect blueUpper = inkBounds(pages[k], QRect(0, 0, pages[k].width(), pages[k].height() / 2), isBlue);
         ASSERT_FALSE(blueUpper.isEmpty());
-        EXPECT_GE(blueUpper.right(), pages[k].width() - 3);
-        EXPECT_LE(blueUpper.top(), 2);
+        EXPECT_GE(blueUpper.right(), pages[k].width() - 5);
+        EXPECT_LE(blueUpper.top(), 4);
     }
     QFile::remove(files[0]);
 }
