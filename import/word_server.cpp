@@ -165,6 +165,8 @@ QStringList converterEnvironment(const QString& folder) {
     env.insert(QStringLiteral("XDG_CACHE_HOME"), folder + QStringLiteral("/cache"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder + QStringLiteral("/config"));
     env.insert(QStringLiteral("TMPDIR"), folder + QStringLiteral("/tmp"));
+    // Without a runtime folder, the desktop libraries LibreOffice loads keep
+    // their sockets and settings under the cache folder above as well.
     env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     return env.toStringList();
 }
