@@ -22,6 +22,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -29,6 +30,9 @@
 
 #include <atomic>
 #include <map>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -262,6 +266,35 @@ TEST_F(DocumentTest, DocumentsThatCannotBeOpenedAreNamedInAMessage) {
         EXPECT_EQ(dialogs.messages[0].text, documentOpenFailedMessage(QString::fromUtf8(c.reason)));
         EXPECT_TRUE(outputFiles().isEmpty());
     }
+    expectNothingLeft();
+}
+
+TEST_F(DocumentTest, ALibreOfficeTheUserHasOpenIsLeftAlone) {
+    REQUIRE_LIBREOFFICE();
+    // The user's own LibreOffice, with the default profile of the same home.
+    const auto home = scratchDir();
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home->path().toLocal8Bit());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home->path() + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("TMPDIR"), home->path());
+    QProcess user;
+    user.setProcessEnvironment(env);
+    user.setChildProcessModifier([] { ::setsid(); });
+    user.start(QStringLiteral("soffice"), {QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                                           QStringLiteral("--accept=pipe,name=larkspanUserInstance;urp;")});
+    ASSERT_TRUE(user.waitForStarted());
+    const QString profile = home->path() + QStringLiteral("/.config/libreoffice/4/user");
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(profile + QStringLiteral("/registrymodifications.xcu")); }, 30000));
+
+    ConvertDocumentPage(doc("landscape_a4.docx"), folder, 2, 0);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(picture().size(), QSize(2100, 2970));
+    EXPECT_EQ(user.state(), QProcess::Running);
+
+    ::kill(-static_cast<pid_t>(user.processId()), SIGKILL);
+    user.waitForFinished();
+    qputenv("HOME", oldHome);
     expectNothingLeft();
 }
 
