@@ -5,13 +5,11 @@
 #include "document_import_worker.h"
 
 #include "automation_registry.h"
-#include "dialog_window.h"
 #include "import_request.h"
 #include "larkspan_dlg.h"
 #include "picture.h"
 #include "user_dialogs.h"
 #include "vector_page.h"
-#include "window_handle.h"
 #include "word_server.h"
 
 #include <QDir>
@@ -45,12 +43,8 @@ constexpr lk::DispatchId kQuit = 1105;
 
 constexpr int kGoToPage = 1;  // GoTo's What: a page
 
-// Shows a message box owned by the main window, from whichever thread.
-void showWorkerMessage(const QString& text) {
-    lk::WindowRef w = lk::mainWindow();
-    if (w && w->runOnWindowThread([&](lk::DialogWindow& win) { lk::showMessage(&win, text); })) return;
-    lk::showMessage(nullptr, text);
-}
+// Shows a message box owned by the main window while the worker waits.
+void showWorkerMessage(const QString& text) { lk::showMainWindowMessage(text); }
 
 QString cacheSaveFailedText() { return QStringLiteral("缓存图像文件失败！"); }
 
