@@ -218,14 +218,14 @@ std::shared_ptr<OpenedDocument> Session::open(const QString& path) {
     // LibreOffice reports success even when it converted nothing: the PDF
     // itself is the only trustworthy sign.
     QFile pdf(doc->folder + QStringLiteral("/out/document.pdf"));
-    if (!pdf.open(QIODevice::ReadOnly)) failClean("文档已损坏，无法转换");
+    if (!pdf.open(QIODevice::ReadOnly)) failClean("文档已损坏或受密码保护，无法转换");
     doc->pdf = pdf.readAll();
     pdf.close();
     quietPdfErrors();
     std::unique_ptr<Poppler::Document> pd = Poppler::Document::loadFromData(doc->pdf);
-    if (!pd || pd->isLocked() || pd->numPages() < 1) failClean("文档已损坏，无法转换");
+    if (!pd || pd->isLocked() || pd->numPages() < 1) failClean("文档已损坏或受密码保护，无法转换");
     std::unique_ptr<Poppler::Page> first = pd->page(0);
-    if (!first || first->pageSizeF().isEmpty()) failClean("文档已损坏，无法转换");
+    if (!first || first->pageSizeF().isEmpty()) failClean("文档已损坏或受密码保护，无法转换");
     doc->pageCount = pd->numPages();
     doc->firstPageSize = first->pageSizeF();
     // Only the PDF is needed from here on.
@@ -251,7 +251,12 @@ QByteArray Session::pageBits(OpenedDocument& doc, int index) {
     o.timeoutMs = std::min(g_timeoutMs.load(), 30000);
     const ChildProcessResult r = runChildProcess(o);
     QFile f(single);
-    if (!r.ok() || !f.open(QIODevice::ReadOnly)) fail("无法取出文档的页面");
+    if (!r.ok() || !f.open(QIODevice::ReadOnly)) {
+        // The first page is also the first page of the whole PDF, which the
+        // page player reads just as well.
+        if (index == 1) return doc.pdf;
+        fail("无法取出文档的页面");
+    }
     QByteArray bits = f.readAll();
     f.close();
     QFile::remove(single);
@@ -493,9 +498,11 @@ WordFileKind classifyWordFile(const QString& path) {
     if (bytes.startsWith(kZipSignature))
         return zipHasEntry(bytes, QByteArrayLiteral("word/document.xml")) ? WordFileKind::OpenXml : WordFileKind::Unknown;
     if (bytes.startsWith(kCompoundSignature)) {
-        // A password-protected .docx is a compound file holding the encrypted package.
-        if (bytes.contains(utf16Le("EncryptedPackage"))) return WordFileKind::Encrypted;
+        // A Word 97-2003 document holds the "WordDocument" stream; a
+        // password-protected .docx is a compound file holding the encrypted
+        // package instead.
         if (bytes.contains(utf16Le("WordDocument"))) return WordFileKind::Binary;
+        if (bytes.contains(utf16Le("EncryptedPackage"))) return WordFileKind::Encrypted;
     }
     return WordFileKind::Unknown;
 }

@@ -308,6 +308,11 @@ TEST(WordFileChecks, KindsAreTakenFromTheContent) {
         f.write(bytes);
         return p;
     };
+    auto utf16 = [](const char* ascii) {
+        QByteArray b;
+        for (const char* c = ascii; *c; ++c) b.append(*c).append('\0');
+        return b;
+    };
     // A zip archive with one stored entry, written by hand.
     auto storedZip = [](const QByteArray& name) {
         auto le16 = [](QByteArray& b, int v) { b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
@@ -349,6 +354,9 @@ TEST(WordFileChecks, KindsAreTakenFromTheContent) {
         {write("other.docx", storedZip("content.xml")), lk::WordFileKind::Unknown},
         {write("cut.docx", storedZip("word/document.xml").left(40)), lk::WordFileKind::Unknown},
         {write("cfb.doc", QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\0')), lk::WordFileKind::Unknown},
+        // A Word 97-2003 document whose text happens to name the encrypted package.
+        {write("words.doc", QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + utf16("WordDocument") + utf16("EncryptedPackage")),
+         lk::WordFileKind::Binary},
         {write("text.doc", "Just some text, not a document."), lk::WordFileKind::Unknown},
         {scratch->path(), lk::WordFileKind::Unreadable},
     };
@@ -431,10 +439,10 @@ TEST_F(DocumentTest, AConverterThatHangsOrFailsBecomesAnOpenError) {
         const char* reason;
     } cases[] = {
         {"#!/bin/sh\nsleep 600.4242 &\nsleep 600.4242\n", "转换文档超时"},
-        {"#!/bin/sh\nexit 0\n", "文档已损坏，无法转换"},
+        {"#!/bin/sh\nexit 0\n", "文档已损坏或受密码保护，无法转换"},
         {"#!/bin/sh\nfor a; do out=\"$a\"; [ \"$prev\" = --outdir ] && dir=\"$a\"; prev=\"$a\"; done\n"
          "echo 'not a pdf' > \"$dir/document.pdf\"\n",
-         "文档已损坏，无法转换"},
+         "文档已损坏或受密码保护，无法转换"},
     };
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", bin->path().toLocal8Bit() + ":/usr/bin:/bin");
