@@ -1,0 +1,1 @@
+larkspan_add_test(import_tests import_test.cpp)
