@@ -12,6 +12,8 @@
 #include <QPainter>
 
 #include <cstdint>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -81,23 +83,38 @@ ComposedPage ComposePagePicture(const QString& imagePath) {
     const lk::Rect& r = out.layout.picture;
     const QSize placedSize(r.width(), r.height());
 
+    // The white page is made on a second thread while the picture decodes:
+    // filling a page of up to 100 MB is work the decoder need not wait for.
+    QImage page;
+    auto makePage = [&page, w = out.layout.pageWidth, h = out.layout.pageHeight] {
+        page = QImage(w, h, QImage::Format_RGB32);
+        if (!page.isNull()) page.fill(Qt::white);
+    };
+    std::thread pageMaker;
+    try {
+        pageMaker = std::thread(makePage);
+    } catch (const std::system_error&) {
+        makePage();  // no thread to be had: the page is made first
+    }
+
     QImage placed;
     {
         lk::Picture picture;
         out.load = picture.loadChecked(imagePath, placedSize);
-        if (out.load != lk::Picture::LoadResult::Ok) return out;
-        // The copy takes each pixel's stored colour, whatever its alpha.
-        picture.dropAlpha();
-        placed = picture.detach();
+        if (out.load == lk::Picture::LoadResult::Ok) {
+            // The copy takes each pixel's stored colour, whatever its alpha.
+            picture.dropAlpha();
+            placed = picture.detach();
+        }
     }
-    if (placed.size() != placedSize && !placedSize.isEmpty()) {
+    if (!placed.isNull() && placed.size() != placedSize && !placedSize.isEmpty()) {
         // Smooth scaling averages the source pixels under each page pixel.
         placed = placed.scaled(placedSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-
-    QImage page(out.layout.pageWidth, out.layout.pageHeight, QImage::Format_RGB32);
+    if (pageMaker.joinable()) pageMaker.join();
+    if (out.load != lk::Picture::LoadResult::Ok) return out;
     if (page.isNull()) return out;  // no memory for the page: the save reports it
-    page.fill(Qt::white);
+
     if (!placedSize.isEmpty() && !placed.isNull()) {
         QPainter p(&page);
         p.setCompositionMode(QPainter::CompositionMode_Source);
