@@ -8,7 +8,11 @@
 #include <QPrinter>
 #include <QThread>
 
+#include "dialog_window.h"
+#include "window_handle.h"
+
 #include <atomic>
+#include <functional>
 
 namespace lk {
 
@@ -78,15 +82,31 @@ QString applicationName() {
     return name.isEmpty() ? QStringLiteral("larkspan") : name;
 }
 
+namespace {
+
+// Runs ask on the user-interface thread, waiting for it when called from a worker.
+MessageAnswer onUiThread(MessageButtons buttons, const std::function<MessageAnswer()>& ask) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread()) return ask();
+    MessageAnswer answer = buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    QMetaObject::invokeMethod(app, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+    return answer;
+}
+
+}  // namespace
+
 MessageAnswer showMessage(QWidget* owner, const QString& text, MessageButtons buttons, const QString& caption) {
     const QString cap = caption.isNull() ? applicationName() : caption;
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread())
-        return userDialogs().messageBox(owner, text, cap, buttons);
-    MessageAnswer answer = buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
-    QMetaObject::invokeMethod(
-        app, [&] { answer = userDialogs().messageBox(owner, text, cap, buttons); }, Qt::BlockingQueuedConnection);
-    return answer;
+    return onUiThread(buttons, [&] { return userDialogs().messageBox(owner, text, cap, buttons); });
+}
+
+MessageAnswer showMainWindowMessage(const QString& text, MessageButtons buttons) {
+    return onUiThread(buttons, [&] {
+        // Looked up on the user-interface thread, where windows end.
+        QWidget* owner = nullptr;
+        if (WindowRef w = mainWindow()) w->runOnWindowThread([&](DialogWindow& d) { owner = &d; });
+        return userDialogs().messageBox(owner, text, applicationName(), buttons);
+    });
 }
 
 }  // namespace lk

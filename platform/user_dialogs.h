@@ -42,4 +42,8 @@ QString applicationName();
 MessageAnswer showMessage(QWidget* owner, const QString& text, MessageButtons buttons = MessageButtons::Ok,
                           const QString& caption = QString());
 
+// A message box owned by the application's main window (unowned once that
+// window has ended), captioned with the application's name. For workers.
+MessageAnswer showMainWindowMessage(const QString& text, MessageButtons buttons = MessageButtons::Ok);
+
 }  // namespace lk

@@ -6,6 +6,7 @@
 #include "font_description.h"
 #include "message_map.h"
 #include "picture.h"
+#include "single_instance.h"
 #include "test_support.h"
 
 #include <QFontDatabase>
@@ -222,6 +223,55 @@ TEST(Picture, NonPicturesLoadEmptyAndFailedSavesReportFailure) {
     lk::Picture back;
     EXPECT_TRUE(back.load(ok));
     EXPECT_EQ(back.width(), 8);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SingleInstance, BringingForwardKeepsAMinimisedWindowMinimised) {
+    QWidget w;
+    w.setWindowTitle(QStringLiteral("Larkspan single instance probe"));
+    w.showMinimized();
+    settle();
+    EXPECT_TRUE(lk::bringWindowForward(QStringLiteral("Larkspan single instance probe")));
+    EXPECT_TRUE(w.isMinimized());
+    EXPECT_FALSE(lk::bringWindowForward(QStringLiteral("Larkspan single instance")));  // exact titles only
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Messages, AWorkerWaitsWhileTheMainWindowShowsItsMessage) {
+    ScriptedDialogs dialogs;
+    lk::setUserDialogs(&dialogs);
+    auto w = std::make_unique<RecordingWindow>();
+    w->create();
+    lk::setMainWindow(w->handle());
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        lk::showMainWindowMessage(QStringLiteral("缓存图像文件失败！"));
+        done = true;
+    });
+    EXPECT_TRUE(waitFor([&] { return done.load(); }));
+    worker.join();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].hadOwner);
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("larkspan"));
+
+    w.reset();  // the window has ended: the message is still shown, unowned
+    done = false;
+    std::thread late([&] {
+        lk::showMainWindowMessage(QStringLiteral("late"));
+        done = true;
+    });
+    EXPECT_TRUE(waitFor([&] { return done.load(); }));
+    late.join();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_FALSE(dialogs.messages[1].hadOwner);
+    lk::setMainWindow(nullptr);
+    lk::setUserDialogs(nullptr);
 }
 
 }  // namespace
