@@ -28,11 +28,9 @@ int mulDivTrunc(int a, int b, int c) {
 }
 
 // Shows a message owned by the main window, from the worker's thread, and
-// waits until it is closed. Once the window has ended nothing is shown.
-void tellUser(const QString& text) {
-    if (const lk::WindowRef window = lk::mainWindow())
-        window->runOnWindowThread([&text](lk::DialogWindow& w) { lk::showMessage(&w, text); });
-}
+// waits until it is closed. Once the window has ended it is shown unowned:
+// the worker never reaches a window that is gone.
+void tellUser(const QString& text) { lk::showMainWindowMessage(text); }
 
 }  // namespace
 

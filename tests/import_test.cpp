@@ -481,7 +481,7 @@ TEST_F(ImportTest, TooLongCurrentDirectoryIsRefusedBeforeAnythingChanges) {
 
 TEST_F(ImportTest, WorkerEndingAfterTheWindowClosedTouchesNothing) {
     // The save will fail, so the worker has a message to show; the window is
-    // gone by then, so nothing is shown and nothing crashes.
+    // gone by then: the message has no owner and nothing crashes.
     QFile blocker(QStringLiteral("temp"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
@@ -490,7 +490,9 @@ TEST_F(ImportTest, WorkerEndingAfterTheWindowClosedTouchesNothing) {
     dlg.reset();
     ASSERT_TRUE(waitFor([] { return lk::runningWorkers() == 0; }, 60000));
     settle(50);
-    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, cacheSaveFailedMessage());
+    EXPECT_FALSE(dialogs.messages[0].hadOwner);
     EXPECT_EQ(ImportRequest.pagePicturePath, cacheFile());
     QFile::remove(QStringLiteral("temp"));
     dlg = std::make_unique<CLarkspanDlg>();  // for the fixture's tear-down
