@@ -6,6 +6,7 @@
 #include "larkspan_dlg.h"
 
 #include <QFontMetrics>
+#include <QThread>
 
 namespace {
 
@@ -23,16 +24,28 @@ const QColor kBlack(0, 0, 0);
 const QColor kMagenta(255, 0, 255);
 const QColor kEraseGrey(240, 240, 240);
 
+// Runs f with the window on its own thread: timers and drawing belong there.
+// From a worker the call waits until it has run, and does nothing once the
+// window has ended.
+void onWindowThread(lk::DialogWindow& window, void (*f)(lk::DialogWindow&)) {
+    if (QThread::currentThread() == window.thread()) f(window);
+    else window.handle()->runOnWindowThread(f);
+}
+
 }  // namespace
 
-void StartBusyNotice(lk::DialogWindow& window) { window.setTimer(kBusyTimerId, kBusyTimerPeriodMs); }
+void StartBusyNotice(lk::DialogWindow& window) {
+    onWindowThread(window, [](lk::DialogWindow& w) { w.setTimer(kBusyTimerId, kBusyTimerPeriodMs); });
+}
 
 void StopBusyNotice(lk::DialogWindow& window) {
-    window.killTimer(kBusyTimerId);
-    const NoticeGeometry g(window.clientRect());
-    lk::ClientSurface s(window);
-    // The part below the client area is clipped away.
-    s->fillRect(g.eraseArea(), kEraseGrey);
+    onWindowThread(window, [](lk::DialogWindow& w) {
+        w.killTimer(kBusyTimerId);
+        const NoticeGeometry g(w.clientRect());
+        lk::ClientSurface s(w);
+        // The part below the client area is clipped away.
+        s->fillRect(g.eraseArea(), kEraseGrey);
+    });
 }
 
 void CLarkspanDlg::OnTimer(unsigned) {

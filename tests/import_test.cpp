@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 
 #include <array>
+#include <atomic>
+#include <thread>
 #include <cstring>
 
 namespace {
@@ -551,6 +553,18 @@ TEST_F(BusyNoticeTest, BlackSquareStepsAndCarriesOverBetweenBusyPeriods) {
     ASSERT_TRUE(waitFor([&] { return blackSquare() == 2; }, 3000));
     StopBusyNotice(*dlg);
     EXPECT_TRUE(erased());
+
+    // A worker starts and stops the notice on the window's thread.
+    for (bool start : {true, false}) {
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            start ? StartBusyNotice(*dlg) : StopBusyNotice(*dlg);
+            done = true;
+        });
+        ASSERT_TRUE(waitFor([&] { return done.load(); }));
+        worker.join();
+        EXPECT_EQ(dlg->timerRunning(kBusyTimerId), start);
+    }
 }
 
 }  // namespace
