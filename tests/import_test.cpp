@@ -15,8 +15,10 @@
 #include <QTemporaryDir>
 
 #include <array>
+#include <cmath>
 #include <atomic>
 #include <thread>
+#include <vector>
 #include <cstring>
 
 namespace {
@@ -179,6 +181,44 @@ TEST_F(ComposeTest, EveryWorkedExampleIsPlacedToThePixel) {
             EXPECT_EQ(c.page.copy(e.placed.toQRect()).convertToFormat(QImage::Format_RGB32), source);
         }
     }
+}
+
+TEST_F(ComposeTest, PhotographDecodedStraightToPageSizeLooksLikeTheFullDecodeScaled) {
+    // A photograph with detail at every scale, larger than the page.
+    QImage photo(5000, 3000, QImage::Format_RGB32);
+    std::vector<double> sx(5000), fx(5000), gx(5000);
+    for (int x = 0; x < 5000; ++x) {
+        sx[x] = std::sin(x * 0.01);
+        fx[x] = std::sin(x * 0.2);
+        gx[x] = std::cos(x * 0.2);
+    }
+    for (int y = 0; y < photo.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+        const double cy = std::cos(y * 0.013), fy = std::sin(y * 0.4), gy = std::cos(y * 0.4);
+        for (int x = 0; x < photo.width(); ++x) {
+            // A slow wave with a fine diagonal ripple: sin(0.2 x + 0.4 y).
+            const double v = sx[x] * cy + 0.3 * (fx[x] * gy + gx[x] * fy);
+            line[x] = qRgb(128 + static_cast<int>(90 * v), (x * 255) / photo.width(), (y * 255) / photo.height());
+        }
+    }
+    const QString path = writePicture(file("photo.jpg"), photo, 92);
+    const ComposedPage c = ComposePagePicture(path);
+    ASSERT_EQ(c.load, lk::Picture::LoadResult::Ok);
+    const QRect r = c.layout.picture.toQRect();
+    ASSERT_EQ(r.size(), QSize(4200, 2520));
+    // The reference: the whole photograph decoded, then averaged down.
+    const QImage reference = QImage(path).scaled(r.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                 .convertToFormat(QImage::Format_RGB32);
+    const QImage placed = c.page.copy(r);
+    double sum = 0;
+    for (int y = 0; y < r.height(); ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(placed.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(reference.constScanLine(y));
+        for (int x = 0; x < r.width(); ++x)
+            sum += std::abs(qRed(a[x]) - qRed(b[x])) + std::abs(qGreen(a[x]) - qGreen(b[x])) +
+                   std::abs(qBlue(a[x]) - qBlue(b[x]));
+    }
+    EXPECT_LT(sum / (3.0 * r.width() * r.height()), 1.5) << "mean difference per channel";
 }
 
 TEST_F(ComposeTest, TransparentPixelsKeepTheirStoredColour) {
