@@ -10,6 +10,3 @@ set_tests_properties(document_tests PROPERTIES TIMEOUT 600)
 larkspan_add_test(document_e2e_tests document_e2e_test.cpp)
 target_link_libraries(document_e2e_tests PRIVATE larkspan_import)
 target_compile_definitions(document_e2e_tests PRIVATE LARKSPAN_TEST_DOCUMENTS="${CMAKE_CURRENT_SOURCE_DIR}/documents")
-# It drives the import command, which is not in this tree yet: enable it
-# together with that command.
-set_tests_properties(document_e2e_tests PROPERTIES DISABLED TRUE)
