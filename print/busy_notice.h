@@ -10,7 +10,8 @@ class DialogWindow;
 constexpr unsigned kBusyTimerId = 1;
 constexpr int kBusyTimerPeriodMs = 500;
 
-// Starts timer 1 on the window; the first tick draws the notice.
+// Starts timer 1 on the window; the first tick draws the notice. Both may
+// be called from a worker thread: they run on the window's thread.
 void StartBusyNotice(lk::DialogWindow& window);
 // Stops timer 1 and paints the notice area over with the background grey.
 void StopBusyNotice(lk::DialogWindow& window);

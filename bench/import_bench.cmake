@@ -1,0 +1,2 @@
+add_executable(import_bench import_bench.cpp)
+target_link_libraries(import_bench PRIVATE larkspan_import larkspan_app)

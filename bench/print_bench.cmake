@@ -1,0 +1,2 @@
+add_executable(print_bench print_bench.cpp)
+target_link_libraries(print_bench PRIVATE larkspan_print)

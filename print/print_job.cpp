@@ -1,0 +1,3 @@
+#include "print_job.h"
+
+PrintJobRecord PrintJob;

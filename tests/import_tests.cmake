@@ -1,0 +1,2 @@
+larkspan_add_test(import_tests import_test.cpp)
+larkspan_add_test(e2e_import_tests import_e2e_test.cpp)
