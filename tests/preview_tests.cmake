@@ -1,1 +1,2 @@
 larkspan_add_test(preview_mode_tests preview_mode_test.cpp)
+larkspan_add_test(e2e_preview_mode_tests e2e_design_test.cpp)
