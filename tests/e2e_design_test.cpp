@@ -77,8 +77,10 @@ TEST(EndToEnd, ImportedDesignIsSteppedThroughInPreviewMode) {
     CLarkspanDlg layout;
     layout.create();
     ASSERT_EQ(x.windowGeometry(main).size(), layout.clientRect().size());
-    const auto click = [&](int id) {
-        const QPoint c = layout.control(id)->geometry().center();
+    // A click waits for the pointer to arrive, so two clicks on one button
+    // aim at different points of it.
+    const auto click = [&](int id, QPoint nudge = {}) {
+        const QPoint c = layout.control(id)->geometry().center() + nudge;
         x.click(main, c.x(), c.y());
         settle(300);
     };
@@ -104,7 +106,7 @@ TEST(EndToEnd, ImportedDesignIsSteppedThroughInPreviewMode) {
     settle(300);
     click(ctl::kPreview);
     click(ctl::kNextPage);
-    click(ctl::kNextPage);
+    click(ctl::kNextPage, QPoint(4, 0));
     settle(500);
     const QImage shot = x.screenshot(main);
     EXPECT_TRUE(previewShowsDesign(shot));
