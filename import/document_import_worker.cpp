@@ -7,6 +7,7 @@
 #include "automation_registry.h"
 #include "import_request.h"
 #include "larkspan_dlg.h"
+#include "page_picture_cache.h"
 #include "picture.h"
 #include "user_dialogs.h"
 #include "vector_page.h"
@@ -75,11 +76,13 @@ void copyToParallelogram(QPainter& p, const QImage& source, const std::array<QPo
     p.restore();
 }
 
-// The cache folder with a trailing separator, created when missing.
+// The cache folder with a trailing separator, created when missing; empty
+// when the current directory gives no usable cache folder.
 QString documentCacheFolder() {
-    const QString folder = QDir::currentPath() + QStringLiteral("/temp/");
-    if (!QDir(folder).exists()) QDir().mkpath(folder);
-    return folder;
+    const PageCacheFolder cache = pageCacheFolder();
+    if (!cache.ok()) return QString();
+    if (!QDir(cache.path).exists()) QDir().mkpath(cache.path);
+    return cache.path + QLatin1Char('/');
 }
 
 // Closes the document (if one was opened) and tells the server to quit; a
@@ -224,7 +227,13 @@ void ConvertDocumentPage(const QString& documentPath, const QString& outputFolde
 
 void DocumentImportWorker() {
     const QString folder = documentCacheFolder();
-    ConvertDocumentPage(ImportRequest.documentPath, folder, 2, ImportRequest.converter);
-    ImportRequest.pagePicturePath = folder + QStringLiteral("temp.jpg");
+    if (folder.isEmpty()) {
+        // The import command refuses such a folder before it starts a worker.
+        lk::showMainWindowMessage(QStringLiteral("缓存图像文件失败！"));
+        ImportRequest.pagePicturePath.clear();
+    } else {
+        ConvertDocumentPage(ImportRequest.documentPath, folder, 2, ImportRequest.converter);
+        ImportRequest.pagePicturePath = folder + QStringLiteral("temp.jpg");
+    }
     lk::postToMainWindow(WM_IMPORT_DONE);
 }
