@@ -109,8 +109,9 @@ QRect XvfbSession::windowGeometry(const QString& id) const {
 }
 
 void XvfbSession::click(const QString& id, int x, int y) const {
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"), id, QString::number(x),
-             QString::number(y)});
+    // No --sync: when the pointer is already there, xdotool would wait for a move.
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id, QString::number(x), QString::number(y)});
+    QThread::msleep(50);
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
 }
 
