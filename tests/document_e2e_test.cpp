@@ -39,25 +39,9 @@ TEST(DocumentEndToEnd, ImportingADocxShowsItsFirstPage) {
 
     XvfbSession x;
     ASSERT_TRUE(x.ok());
-    QProcessEnvironment env = x.environment();
-    QDir().mkpath(run.path() + QStringLiteral("/runtime"));
-    QFile::setPermissions(run.path() + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run.path() + QStringLiteral("/runtime"));
-    x.startProgram({}, run.path(), env);
-    const QString id = x.findWindow(productTitle());
+    const QString id = x.startMainWindow(run.path());
     ASSERT_FALSE(id.isEmpty());
-    settle(500);
-
-    // "导入文件" (its place taken from the same window built here), then the
-    // document's path typed into the file dialog.
-    CLarkspanDlg layout;
-    layout.create();
-    const QPoint button = layout.control(ctl::kImportFile)->geometry().center();
-    x.click(id, button.x(), button.y());
-    settle(1500);
-    x.xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), docx});
-    x.xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(x.importThroughFileDialog(id, docx)) << "no file dialog appeared";
 
     // The preview turns into the page: yellow to its edges, the black bar at its top.
     QImage shot;

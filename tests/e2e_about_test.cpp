@@ -33,11 +33,9 @@ TEST(EndToEnd, AboutBoxOpensFromButtonAndMenuAndClosesWithEnterAndEsc) {
     XvfbSession x;
     ASSERT_TRUE(x.ok());
     QTemporaryDir run;
-    QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run.path());
-    QProcess* program = x.startProgram({}, run.path(), env);
-    const QString main = x.findWindow(productTitle());
+    const QString main = x.startMainWindow(run.path());
     ASSERT_FALSE(main.isEmpty());
+    QProcess* program = x.lastStarted();
 
     // Where the button is: the same template laid out here, checked against
     // the real window's size.

@@ -48,31 +48,14 @@ bool previewShowsDesign(const QImage& shot) {
     return !shot.isNull() && !inkBounds(shot, QRect(10, 200, 30, 200), isDark).isEmpty();
 }
 
-// The file dialog: the window with the open dialog's title.
-QString findFileDialog(const XvfbSession& x) {
-    QString found;
-    waitFor([&] {
-        for (const char* title : {"Open", "打开"}) {
-            const QStringList ids = x.windows(QString::fromUtf8(title));
-            if (!ids.isEmpty()) found = ids.first();
-        }
-        return !found.isEmpty();
-    }, 20000);
-    return found;
-}
-
 TEST(EndToEnd, ImportedDesignIsSteppedThroughInPreviewMode) {
     XvfbSession x;
     ASSERT_TRUE(x.ok());
     QTemporaryDir run, pictures;
     const QString design = pictures.filePath(QStringLiteral("design.png"));
     ASSERT_TRUE(makeDesign().save(design));
-    QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run.path());
-    x.startProgram({}, run.path(), env);
-    const QString main = x.findWindow(productTitle());
+    const QString main = x.startMainWindow(run.path());
     ASSERT_FALSE(main.isEmpty());
-    settle(500);
 
     CLarkspanDlg layout;
     layout.create();
@@ -85,11 +68,7 @@ TEST(EndToEnd, ImportedDesignIsSteppedThroughInPreviewMode) {
         settle(300);
     };
 
-    click(ctl::kImportFile);
-    const QString fileDialog = findFileDialog(x);
-    ASSERT_FALSE(fileDialog.isEmpty()) << "no file dialog appeared";
-    x.type(fileDialog, design);
-    x.key(fileDialog, QStringLiteral("Return"));
+    ASSERT_TRUE(x.importThroughFileDialog(main, design)) << "no file dialog appeared";
     ASSERT_TRUE(waitFor([&] { return previewShowsDesign(x.screenshot(main)); }, 30000));
     settle(300);
 

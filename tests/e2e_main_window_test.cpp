@@ -14,22 +14,13 @@
 
 namespace {
 
-// Each test gets its own runtime folder, so locks and sockets do not meet.
-QProcessEnvironment freshEnvironment(const XvfbSession& x, const QTemporaryDir& dir) {
-    QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-    return env;
-}
-
 TEST(EndToEnd, WindowOpensWithTitleWhitePreviewBordersAndTheNumber) {
     XvfbSession x;
     ASSERT_TRUE(x.ok());
     QTemporaryDir run;
-    x.startProgram({}, run.path(), freshEnvironment(x, run));
-    const QString id = x.findWindow(productTitle());
+    const QString id = x.startMainWindow(run.path());
     ASSERT_FALSE(id.isEmpty());
     EXPECT_EQ(x.windowName(id), productTitle());
-    settle(500);
     const QImage shot = x.screenshot(id);
     ASSERT_FALSE(shot.isNull());
     ASSERT_GE(shot.width(), 700);
@@ -57,11 +48,10 @@ TEST(EndToEnd, SecondStartBringsTheRunningWindowForwardAndEndsWithoutOne) {
     XvfbSession x;
     ASSERT_TRUE(x.ok());
     QTemporaryDir run;
-    const QProcessEnvironment env = freshEnvironment(x, run);
-    QProcess* first = x.startProgram({}, run.path(), env);
+    QProcess* first = x.startProgram({}, run.path());
     ASSERT_FALSE(x.findWindow(productTitle()).isEmpty());
 
-    QProcess* second = x.startProgram({}, run.path(), env);
+    QProcess* second = x.startProgram({}, run.path());
     ASSERT_TRUE(second->waitForFinished(20000));
     EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second->exitCode(), 0);
@@ -74,9 +64,9 @@ TEST(EndToEnd, SecondStartWhileTheFirstIsSettingUpEndsSilently) {
     ASSERT_TRUE(x.ok());
     QTemporaryDir run;
     // A first instance that holds the lock but answers nobody yet.
-    QLockFile held(run.path() + QStringLiteral("/Larkspan.lock"));
+    QLockFile held(x.runtimeDir() + QStringLiteral("/Larkspan.lock"));
     ASSERT_TRUE(held.tryLock(0));
-    QProcess* second = x.startProgram({}, run.path(), freshEnvironment(x, run));
+    QProcess* second = x.startProgram({}, run.path());
     ASSERT_TRUE(second->waitForFinished(20000));
     EXPECT_EQ(second->exitCode(), 0);
     EXPECT_TRUE(x.windows(productTitle()).isEmpty());
@@ -86,11 +76,11 @@ TEST(EndToEnd, AStaleLockLeftByACrashIsTakenOver) {
     XvfbSession x;
     ASSERT_TRUE(x.ok());
     QTemporaryDir run;
-    QFile stale(run.path() + QStringLiteral("/Larkspan.lock"));
+    QFile stale(x.runtimeDir() + QStringLiteral("/Larkspan.lock"));
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.write("999999\nlarkspan\n\n");  // no such process
     stale.close();
-    QProcess* p = x.startProgram({}, run.path(), freshEnvironment(x, run));
+    QProcess* p = x.startProgram({}, run.path());
     EXPECT_FALSE(x.findWindow(productTitle()).isEmpty());
     EXPECT_EQ(p->state(), QProcess::Running);
 }
@@ -128,10 +118,8 @@ TEST(EndToEnd, APersonDragsTheNumberAndItStaysInsideThePreview) {
     XvfbSession x;
     ASSERT_TRUE(x.ok());
     QTemporaryDir run;
-    x.startProgram({}, run.path(), freshEnvironment(x, run));
-    const QString id = x.findWindow(productTitle());
+    const QString id = x.startMainWindow(run.path());
     ASSERT_FALSE(id.isEmpty());
-    settle(300);
     const QRect before = inkBounds(x.screenshot(id), QRect(0, 0, 470, 665), isDark);
     ASSERT_FALSE(before.isEmpty());
 

@@ -15,34 +15,10 @@
 
 namespace {
 
-// The import button's centre, laid out from the same template as the real
-// window (the offscreen test platform measures the same dialog font).
-QPoint importButtonCentre() {
-    CLarkspanDlg layout;
-    layout.create();
-    return layout.control(ctl::kImportFile)->geometry().center();
-}
-
-// The file dialog: the one new window whose title is the open dialog's.
-QString findFileDialog(const XvfbSession& x) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 20000) {
-        for (const char* title : {"Open", "打开"}) {
-            const QStringList ids = x.windows(QString::fromUtf8(title));
-            if (!ids.isEmpty()) return ids.first();
-        }
-        settle(100);
-    }
-    return {};
-}
-
 TEST(EndToEnd, APersonImportsAPictureAndSeesItWithTheNumber) {
     XvfbSession x;
     ASSERT_TRUE(x.ok());
     QTemporaryDir run, pictures;
-    QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run.path());
 
     // A light yellow top half and a light cyan bottom half: the black number
     // is the only dark ink on the design.
@@ -53,17 +29,9 @@ TEST(EndToEnd, APersonImportsAPictureAndSeesItWithTheNumber) {
     const QString picture = pictures.filePath(QStringLiteral("label.jpg"));
     ASSERT_TRUE(design.save(picture, "JPEG", 95));
 
-    x.startProgram({}, run.path(), env);
-    const QString id = x.findWindow(productTitle());
+    const QString id = x.startMainWindow(run.path());
     ASSERT_FALSE(id.isEmpty());
-    settle(500);
-
-    const QPoint button = importButtonCentre();
-    x.click(id, button.x(), button.y());
-    const QString fileDialog = findFileDialog(x);
-    ASSERT_FALSE(fileDialog.isEmpty()) << "no file dialog appeared";
-    x.type(fileDialog, picture);
-    x.key(fileDialog, QStringLiteral("Return"));
+    ASSERT_TRUE(x.importThroughFileDialog(id, picture)) << "no file dialog appeared";
 
     // The page picture lands in "temp" under the program's current directory.
     const QString cache = run.filePath(QStringLiteral("temp/temp.jpg"));

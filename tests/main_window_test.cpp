@@ -122,14 +122,6 @@ TEST(StartupValues, SettingsAndFieldsBeforeAndAfterTheFirstPaint) {
 
 using SettingsTest = MainWindowTest;
 
-void pick(CLarkspanDlg& d, int id, const QString& text) {
-    QComboBox* cb = d.comboBox(id);
-    const int i = cb->findText(text);
-    ASSERT_GE(i, 0) << text.toStdString();
-    cb->setCurrentIndex(i);
-    emit cb->activated(i);  // as when a person picks it
-}
-
 TEST_F(SettingsTest, FirstNumberIsPulledDownToTheLastAndShown) {
     struct Case { const char* last; const char* first; const char* firstAfter; };
     const Case cases[] = {{"10", "25", "10"}, {"10", "10", "10"}, {"10", "4", "4"}, {"1000", "999", "999"}};

@@ -4,21 +4,12 @@
 #include "settings.h"
 #include "test_support.h"
 
-#include <QComboBox>
 #include <QPainter>
 #include <QTest>
 
 namespace {
 
 using PreviewTest = MainWindowTest;
-
-void pick(CLarkspanDlg& d, int id, const QString& text) {
-    QComboBox* cb = d.comboBox(id);
-    const int i = cb->findText(text);
-    ASSERT_GE(i, 0) << text.toStdString();
-    cb->setCurrentIndex(i);
-    emit cb->activated(i);
-}
 
 bool isRed(QRgb c) { return qRed(c) > 150 && qGreen(c) < 110 && qBlue(c) < 110; }
 

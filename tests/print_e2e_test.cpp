@@ -23,26 +23,6 @@ const bool g_cupsPrepared = [] {
     return true;
 }();
 
-// Where a control sits in the real window: the same template and fonts lay
-// it out in an off-screen copy of the window.
-QPoint controlCentre(int id) {
-    CLarkspanDlg layout;
-    layout.create();
-    return layout.control(id)->geometry().center();
-}
-
-// The first window whose title is none of `known`, or "" after the timeout.
-QString newWindow(const XvfbSession& x, const QStringList& titles, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 200) {
-        for (const QString& t : titles) {
-            const QStringList ids = x.windows(t);
-            if (!ids.isEmpty()) return ids.first();
-        }
-        QThread::msleep(200);
-    }
-    return {};
-}
-
 TEST(PrintEndToEnd, LabelsOneToFiveTwoPerSheetComeOutOfTheCupsPdfPrinter) {
     const QString reason = PrivateCups::unavailableReason();
     if (!reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
@@ -56,20 +36,12 @@ TEST(PrintEndToEnd, LabelsOneToFiveTwoPerSheetComeOutOfTheCupsPdfPrinter) {
     QTemporaryDir run;
     const QString design = run.filePath(QStringLiteral("design.png"));
     ASSERT_TRUE(markedPicture(1241, 1754).save(design));
-    QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run.path());
-    x.startProgram({}, run.path(), env);
-    const QString id = x.findWindow(productTitle());
+    const QString id = x.startMainWindow(run.path());
     ASSERT_FALSE(id.isEmpty());
-    settle(500);
 
     // Import the design through the file dialog.
-    const QPoint import = controlCentre(ctl::kImportFile);
-    x.click(id, import.x(), import.y());
-    const QString fileDialog = newWindow(x, {QStringLiteral("Open"), QStringLiteral("打开")}, 5000);
-    if (fileDialog.isEmpty()) GTEST_SKIP() << "the import command shows no file dialog in this build";
-    x.type(fileDialog, design);
-    x.key(fileDialog, QStringLiteral("Return"));
+    if (!x.importThroughFileDialog(id, design, 5000))
+        GTEST_SKIP() << "the import command shows no file dialog in this build";
     bool shown = false;
     for (int i = 0; i < 100 && !shown; ++i) {
         QThread::msleep(200);
@@ -80,25 +52,25 @@ TEST(PrintEndToEnd, LabelsOneToFiveTwoPerSheetComeOutOfTheCupsPdfPrinter) {
 
     // Last number 5, two labels per sheet.
     // The wheel steps the closed list from "10" up to "5" without opening it.
-    const QPoint last = controlCentre(ctl::kRangeTo);
+    const QPoint last = XvfbSession::controlCentre(ctl::kRangeTo);
     x.xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"), id,
                QString::number(last.x()), QString::number(last.y())});
     x.xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("5"), QStringLiteral("--delay"),
                QStringLiteral("100"), QStringLiteral("4")});
-    const QPoint two = controlCentre(ctl::kTwoPerSheet);
+    const QPoint two = XvfbSession::controlCentre(ctl::kTwoPerSheet);
     x.click(id, two.x(), two.y());
 
     // Print, accepting the dialog with its default printer by the keyboard.
     const QDateTime since = QDateTime::currentDateTime().addMSecs(-1000);
-    const QPoint print = controlCentre(ctl::kPrint);
+    const QPoint print = XvfbSession::controlCentre(ctl::kPrint);
     x.click(id, print.x(), print.y());
-    const QString printDialog = newWindow(x, {QStringLiteral("Print"), QStringLiteral("打印")}, 20000);
+    const QString printDialog = x.findWindow(QStringList{QStringLiteral("Print"), QStringLiteral("打印")}, 20000);
     ASSERT_FALSE(printDialog.isEmpty());
     QThread::msleep(500);
     x.key(printDialog, QStringLiteral("Return"));
 
     // The completion message, closed with the keyboard.
-    const QString message = newWindow(x, {QStringLiteral("larkspan")}, 60000);
+    const QString message = x.findWindow(QStringLiteral("larkspan"), 60000);
     ASSERT_FALSE(message.isEmpty());
     QThread::msleep(500);
     QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));

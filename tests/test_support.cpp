@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -74,6 +75,14 @@ void MainWindowTest::TearDown() {
 void MainWindowTest::repaint() {
     QCoreApplication::sendPostedEvents();
     dlg->updateNow();
+}
+
+void pick(CLarkspanDlg& d, int id, const QString& text) {
+    QComboBox* cb = d.comboBox(id);
+    const int i = cb->findText(text);
+    ASSERT_GE(i, 0) << text.toStdString();
+    cb->setCurrentIndex(i);
+    emit cb->activated(i);
 }
 
 QRect inkBounds(const QImage& img, const QRect& area, const std::function<bool(QRgb)>& pred) {

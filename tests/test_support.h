@@ -56,6 +56,11 @@ protected:
     std::unique_ptr<CLarkspanDlg> dlg;
 };
 
+// Chooses the entry text in list id as a person would: selects it and emits
+// activated, so the window's handler runs. Fails the test when there is no
+// such entry.
+void pick(CLarkspanDlg& d, int id, const QString& text);
+
 // Bounding box of the pixels inside area that match pred (empty when none).
 QRect inkBounds(const QImage& img, const QRect& area, const std::function<bool(QRgb)>& pred);
 // Pixels clearly darker than the background.

@@ -1,5 +1,8 @@
 #include "xvfb_session.h"
 
+#include "larkspan_dlg.h"
+#include "test_support.h"
+
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -46,6 +49,7 @@ QProcessEnvironment XvfbSession::environment() const {
     env.insert(QStringLiteral("DISPLAY"), display_);
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
     return env;
 }
 
@@ -59,6 +63,13 @@ QProcess* XvfbSession::startProgram(const QStringList& args, const QString& work
     p->waitForStarted(10000);
     programs_.push_back(std::move(p));
     return programs_.back().get();
+}
+
+QString XvfbSession::startMainWindow(const QString& workingDir) {
+    startProgram({}, workingDir);
+    const QString id = findWindow(productTitle());
+    if (!id.isEmpty()) settle(500);
+    return id;
 }
 
 QString XvfbSession::xdotool(const QStringList& args, int* exitCode) const {
@@ -82,11 +93,17 @@ QStringList XvfbSession::windows(const QString& title) const {
 }
 
 QString XvfbSession::findWindow(const QString& title, int timeoutMs) const {
+    return findWindow(QStringList{title}, timeoutMs);
+}
+
+QString XvfbSession::findWindow(const QStringList& titles, int timeoutMs) const {
     QElapsedTimer t;
     t.start();
     do {
-        const QStringList ids = windows(title);
-        if (!ids.isEmpty()) return ids.first();
+        for (const QString& title : titles) {
+            const QStringList ids = windows(title);
+            if (!ids.isEmpty()) return ids.first();
+        }
         QThread::msleep(100);
     } while (t.elapsed() < timeoutMs);
     return {};
@@ -131,4 +148,22 @@ QImage XvfbSession::screenshot(const QString& id) const {
     p.start(QStringLiteral("import"), {QStringLiteral("-window"), id, QStringLiteral("png:-")});
     p.waitForFinished(30000);
     return QImage::fromData(p.readAllStandardOutput(), "PNG");
+}
+
+QPoint XvfbSession::controlCentre(int controlId) {
+    CLarkspanDlg layout;
+    layout.create();
+    return layout.control(controlId)->geometry().center();
+}
+
+bool XvfbSession::importThroughFileDialog(const QString& mainWindowId, const QString& path,
+                                          int dialogTimeoutMs) const {
+    const QPoint button = controlCentre(ctl::kImportFile);
+    click(mainWindowId, button.x(), button.y());
+    // The open dialog's title, in either language.
+    const QString fileDialog = findWindow(QStringList{QStringLiteral("Open"), QStringLiteral("打开")}, dialogTimeoutMs);
+    if (fileDialog.isEmpty()) return false;
+    type(fileDialog, path);
+    key(fileDialog, QStringLiteral("Return"));
+    return true;
 }
