@@ -271,10 +271,23 @@ public:
     Variant invoke(DispatchId, CallKind, std::span<const Argument>) override { unknownMember(); }
 };
 
-class PageObject : public AutomationObject {
+// An object that belongs to one opened document of the server.
+class DocumentPart : public AutomationObject {
+protected:
+    DocumentPart(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : s_(std::move(s)), d_(std::move(d)) {}
+    // Answers only while the server runs and the document is open.
+    void checkOpen() const {
+        s_->checkRunning();
+        if (!d_->open) fail("文档已关闭");
+    }
+    std::shared_ptr<Session> s_;
+    std::shared_ptr<OpenedDocument> d_;
+};
+
+class PageObject : public DocumentPart {
 public:
     PageObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d, int index)
-        : s_(std::move(s)), d_(std::move(d)), index_(index) {}
+        : DocumentPart(std::move(s), std::move(d)), index_(index) {}
     Variant invoke(DispatchId id, CallKind kind, std::span<const Argument> args) override {
         if (id == 8 && kind == CallKind::PropertyGet) {  // EnhMetaFileBits
             expectArgs(args, 0);
@@ -284,17 +297,14 @@ public:
     }
 
 private:
-    std::shared_ptr<Session> s_;
-    std::shared_ptr<OpenedDocument> d_;
     int index_;
 };
 
-class PagesObject : public AutomationObject {
+class PagesObject : public DocumentPart {
 public:
-    PagesObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : s_(std::move(s)), d_(std::move(d)) {}
+    PagesObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : DocumentPart(std::move(s), std::move(d)) {}
     Variant invoke(DispatchId id, CallKind kind, std::span<const Argument> args) override {
-        s_->checkRunning();
-        if (!d_->open) fail("文档已关闭");
+        checkOpen();
         if (id == 2 && kind == CallKind::PropertyGet) {  // Count
             expectArgs(args, 0);
             return Variant::int32(d_->pageCount);
@@ -308,18 +318,13 @@ public:
         }
         unknownMember();
     }
-
-private:
-    std::shared_ptr<Session> s_;
-    std::shared_ptr<OpenedDocument> d_;
 };
 
-class PageSetupObject : public AutomationObject {
+class PageSetupObject : public DocumentPart {
 public:
-    PageSetupObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : s_(std::move(s)), d_(std::move(d)) {}
+    PageSetupObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : DocumentPart(std::move(s), std::move(d)) {}
     Variant invoke(DispatchId id, CallKind kind, std::span<const Argument> args) override {
-        s_->checkRunning();
-        if (!d_->open) fail("文档已关闭");
+        checkOpen();
         if (id == 107 && kind == CallKind::PropertyGet) {  // Orientation
             expectArgs(args, 0);
             // The page's shape, not the PDF's rotation flag, tells landscape.
@@ -328,18 +333,13 @@ public:
         }
         unknownMember();
     }
-
-private:
-    std::shared_ptr<Session> s_;
-    std::shared_ptr<OpenedDocument> d_;
 };
 
-class SelectionObject : public AutomationObject {
+class SelectionObject : public DocumentPart {
 public:
-    SelectionObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : s_(std::move(s)), d_(std::move(d)) {}
+    SelectionObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : DocumentPart(std::move(s), std::move(d)) {}
     Variant invoke(DispatchId id, CallKind kind, std::span<const Argument> args) override {
-        s_->checkRunning();
-        if (!d_->open) fail("文档已关闭");
+        checkOpen();
         if (id == 1101 && kind == CallKind::PropertyGet) {  // PageSetup
             expectArgs(args, 0);
             return Variant::object(std::make_shared<PageSetupObject>(s_, d_));
@@ -358,36 +358,26 @@ public:
         }
         unknownMember();
     }
-
-private:
-    std::shared_ptr<Session> s_;
-    std::shared_ptr<OpenedDocument> d_;
 };
 
-class PaneObject : public AutomationObject {
+class PaneObject : public DocumentPart {
 public:
-    PaneObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : s_(std::move(s)), d_(std::move(d)) {}
+    PaneObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : DocumentPart(std::move(s), std::move(d)) {}
     Variant invoke(DispatchId id, CallKind kind, std::span<const Argument> args) override {
-        s_->checkRunning();
-        if (!d_->open) fail("文档已关闭");
+        checkOpen();
         if (id == 19 && kind == CallKind::PropertyGet) {  // Pages
             expectArgs(args, 0);
             return Variant::object(std::make_shared<PagesObject>(s_, d_));
         }
         unknownMember();
     }
-
-private:
-    std::shared_ptr<Session> s_;
-    std::shared_ptr<OpenedDocument> d_;
 };
 
-class WindowObject : public AutomationObject {
+class WindowObject : public DocumentPart {
 public:
-    WindowObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : s_(std::move(s)), d_(std::move(d)) {}
+    WindowObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : DocumentPart(std::move(s), std::move(d)) {}
     Variant invoke(DispatchId id, CallKind kind, std::span<const Argument> args) override {
-        s_->checkRunning();
-        if (!d_->open) fail("文档已关闭");
+        checkOpen();
         if (kind == CallKind::PropertyGet && id == 1) {  // ActivePane
             expectArgs(args, 0);
             return Variant::object(std::make_shared<PaneObject>(s_, d_));
@@ -398,15 +388,11 @@ public:
         }
         unknownMember();
     }
-
-private:
-    std::shared_ptr<Session> s_;
-    std::shared_ptr<OpenedDocument> d_;
 };
 
-class DocumentObject : public AutomationObject {
+class DocumentObject : public DocumentPart {
 public:
-    DocumentObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : s_(std::move(s)), d_(std::move(d)) {}
+    DocumentObject(std::shared_ptr<Session> s, std::shared_ptr<OpenedDocument> d) : DocumentPart(std::move(s), std::move(d)) {}
     Variant invoke(DispatchId id, CallKind kind, std::span<const Argument> args) override {
         s_->checkRunning();
         if (id == 1105 && kind == CallKind::Method) {  // Close(SaveChanges, OriginalFormat, RouteDocument)
@@ -417,10 +403,6 @@ public:
         }
         unknownMember();
     }
-
-private:
-    std::shared_ptr<Session> s_;
-    std::shared_ptr<OpenedDocument> d_;
 };
 
 class DocumentsObject : public AutomationObject {
