@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "font_description.h"
+#include "larkspan_app.h"
 #include "number_font.h"
 #include "settings.h"
 #include "test_support.h"
@@ -98,6 +99,9 @@ TEST(StartupValues, SettingsAndFieldsBeforeAndAfterTheFirstPaint) {
     EXPECT_NE(d.m_comboFont, nullptr);
     EXPECT_EQ(d.m_comboFont, d.control(1004));
     EXPECT_EQ(d.m_comboTo, d.control(1014));
+    // The face list's enumeration ended with the last installed family.
+    EXPECT_EQ(d.m_lastFontFace, QFontDatabase::families().last());
+    EXPECT_EQ(theApp.restartFlags(), 1u);  // restart support only
     const QSize e22 = lk::textExtent(numberFont(g_fontFace, 22, 0), QStringLiteral("1"));
     EXPECT_NEAR(d.m_numberExtent.cy, 22, 1);
     EXPECT_EQ(d.m_numberRect, (lk::Rect{235, 332, 235 + e22.width(), 332 + e22.height()}));
