@@ -10,7 +10,17 @@
 #include "user_dialogs.h"
 #include "worker_thread.h"
 
+namespace {
+
+// A print command whose worker has not finished yet. The worker loads its
+// picture before the print dialog appears, so a quick second click would
+// otherwise start a second job. Touched on the user-interface thread only.
+bool g_printStarted = false;
+
+}  // namespace
+
 void CLarkspanDlg::OnBnClickedPrint() {
+    if (g_printStarted) return;
     if (m_image.isNull()) {
         lk::showMessage(this, QStringLiteral("无可打印的内容"));
         return;
@@ -33,7 +43,9 @@ void CLarkspanDlg::OnBnClickedPrint() {
     PrintJob.heightRatio = static_cast<double>(m_numberExtent.cy) / m_previewHeight;
 
     // The worker gets its own copies: nothing it reads can change under it.
+    g_printStarted = true;
     lk::startIdleWorker([window = handle(), job = PrintJob, path = ImportRequest.pagePicturePath] {
         PrintWorker(window, job, path);
+        window->runOnWindowThread([](lk::DialogWindow&) { g_printStarted = false; });
     });
 }

@@ -274,6 +274,17 @@ TEST_F(PrintCommandTest, SnapshotTakesTheSettingsAndACancelledDialogEndsSilently
     ASSERT_TRUE(waitFor([&] { return dialogs.printDialogs == 2 && lk::runningWorkers() == 0; }));
 }
 
+TEST_F(PrintCommandTest, AQuickSecondClickStartsNoSecondJob) {
+    loadPicture();
+    dlg->sendCommand(1018);
+    dlg->sendCommand(1018);  // before the first job's dialog has appeared
+    ASSERT_TRUE(waitFor([&] { return lk::runningWorkers() == 0; }));
+    settle(50);
+    EXPECT_EQ(dialogs.printDialogs, 1);
+    dlg->sendCommand(1018);  // that job has ended: the next click prints again
+    ASSERT_TRUE(waitFor([&] { return dialogs.printDialogs == 2 && lk::runningWorkers() == 0; }));
+}
+
 // Records every change of a control's enabled state, in order, and whether
 // the busy notice's timer runs right after the busy state was entered.
 class EnableLog : public QObject {
